@@ -1,0 +1,1 @@
+brelvik_test(config_test config_test.cc LIBS driver)
