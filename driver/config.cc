@@ -24,6 +24,7 @@
 #include <system_error>
 
 #include "platform/platform.h"
+#include "recordings/number_fields.h"
 
 namespace {
 
@@ -72,131 +73,6 @@ std::string Quoted(std::string_view token) {
 }
 
 // The white space that the number conversions skip before a number.
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' ||
-         c == '\r';
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Decimal integer: leading white space, an optional sign, then digits up to
-// the first other character.  A value beyond the 32-bit range saturates at
-// the nearer limit.  Returns false, with 0 stored, when no digit leads.
-bool ParseInteger(std::string_view text, int32_t* value) {
-  std::size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  const int64_t limit = negative ? -static_cast<int64_t>(INT32_MIN)
-                                 : static_cast<int64_t>(INT32_MAX);
-  int64_t magnitude = 0;
-  bool any_digit = false;
-  for (; i < text.size() && IsDigit(text[i]); ++i) {
-    any_digit = true;
-    if (magnitude < limit) {
-      magnitude = magnitude * 10 + (text[i] - '0');
-      if (magnitude > limit) magnitude = limit;
-    }
-  }
-  *value = static_cast<int32_t>(negative ? -magnitude : magnitude);
-  return any_digit;
-}
-
-// Whether the unsigned decimal number `number` (digits, an optional point, an
-// optional exponent), known to lie outside the range of a double, is too
-// large rather than too small: the power of ten of its leading non-zero
-// digit decides.
-bool IsTooLarge(std::string_view number) {
-  int64_t leading_power = 0;
-  bool seen_non_zero = false;
-  bool after_point = false;
-  std::size_t i = 0;
-  for (; i < number.size() && (IsDigit(number[i]) || number[i] == '.'); ++i) {
-    if (number[i] == '.') {
-      after_point = true;
-    } else if (!after_point) {
-      if (seen_non_zero || number[i] != '0') {
-        if (seen_non_zero) ++leading_power;
-        seen_non_zero = true;
-      }
-    } else if (!seen_non_zero) {
-      --leading_power;
-      if (number[i] != '0') seen_non_zero = true;
-    }
-  }
-  int64_t exponent = 0;
-  if (i < number.size() && (number[i] == 'e' || number[i] == 'E')) {
-    ++i;
-    bool negative = false;
-    if (i < number.size() && (number[i] == '+' || number[i] == '-')) {
-      negative = number[i] == '-';
-      ++i;
-    }
-    // Any exponent this large already decides the question.
-    constexpr int64_t kEnough = int64_t{1} << 40;
-    for (; i < number.size() && IsDigit(number[i]); ++i) {
-      if (exponent < kEnough) exponent = exponent * 10 + (number[i] - '0');
-    }
-    if (negative) exponent = -exponent;
-  }
-  return leading_power + exponent > 0;
-}
-
-// Decimal real number, whatever the locale: leading white space, an optional
-// sign, digits with an optional decimal point, an optional exponent.
-// Hexadecimal, "inf" and "nan" are not numbers here.  A value beyond the
-// range of a double becomes an infinity or a zero of its sign.  Returns
-// false, with 0 stored, when no number leads.
-bool ParseReal(std::string_view text, double* value) {
-  *value = 0.0;
-  std::size_t i = 0;
-  while (i < text.size() && IsSpace(text[i])) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  // A number starts with a digit, or with a point and a digit; this also
-  // keeps from_chars away from a second sign and from "inf" and "nan".
-  const bool starts_number =
-      i < text.size() &&
-      (IsDigit(text[i]) ||
-       (text[i] == '.' && i + 1 < text.size() && IsDigit(text[i + 1])));
-  if (!starts_number) return false;
-  const char* first = text.data() + i;
-  const char* last = text.data() + text.size();
-  double magnitude = 0.0;
-  const std::from_chars_result result =
-      std::from_chars(first, last, magnitude, std::chars_format::general);
-  if (result.ec == std::errc::result_out_of_range) {
-    const std::string_view number(first,
-                                  static_cast<std::size_t>(result.ptr - first));
-    magnitude = IsTooLarge(number) ? std::numeric_limits<double>::infinity()
-                                   : 0.0;
-  } else if (result.ec != std::errc()) {
-    return false;
-  }
-  *value = negative ? -magnitude : magnitude;
-  return true;
-}
-
-// Rounds a double to the nearest float as IEEE arithmetic does, without the
-// undefined behaviour of casting a value outside the float range: from the
-// midpoint between the largest float and 2^128 on, the result is infinite.
-float ToFloat(double value) {
-  constexpr double kOverflow = 0x1.ffffffp127;
-  constexpr float kLargest = std::numeric_limits<float>::max();
-  constexpr float kInfinity = std::numeric_limits<float>::infinity();
-  if (value >= kOverflow) return kInfinity;
-  if (value <= -kOverflow) return -kInfinity;
-  if (value > static_cast<double>(kLargest)) return kLargest;
-  if (value < -static_cast<double>(kLargest)) return -kLargest;
-  return static_cast<float>(value);
-}
-
 // One configuration key: the field that it sets and its log label.  The
 // scaling-factor keys also name the real field that they set while
 // `fileType` is 2.
@@ -245,7 +121,7 @@ std::string UpperCase(std::string_view text) {
 // Whether a line holds nothing but white space.
 bool IsBlank(std::string_view line) {
   for (const char c : line) {
-    if (!IsSpace(c)) return false;
+    if (!numbers::IsSpace(c)) return false;
   }
   return true;
 }
@@ -290,14 +166,12 @@ void ApplyLine(const std::string& path, unsigned long long line_number,
 
   bool is_number = false;
   if (setting->real_field != nullptr && options->fileType == 2) {
-    double real = 0.0;
-    is_number = ParseReal(value, &real);
-    options->*(setting->real_field) = ToFloat(real);
+    const double real = numbers::ParseReal(value, &is_number);
+    options->*(setting->real_field) = numbers::NarrowToFloat(real);
     std::printf("  +%s : %.3f\n", setting->label,
                 static_cast<double>(options->*(setting->real_field)));
   } else {
-    int32_t integer = 0;
-    is_number = ParseInteger(value, &integer);
+    const int32_t integer = numbers::ParseInteger(value, &is_number);
     options->*(setting->field) = integer;
     std::printf("  +%s : %d\n", setting->label,
                 static_cast<int>(options->*(setting->field)));

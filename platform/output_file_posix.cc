@@ -208,8 +208,13 @@ class PosixFileSystem : public FileSystem {
     // ".<name>.brelvik-XXXXXX" beside the output: never ends in ".csv" or
     // ".bin", so a walk does not take a stale one for a recording.
     const std::string_view base = BaseName(target);
-    std::string temporary = base.size() + 16 <= 255 ? "." + std::string(base) + ".brelvik-XXXXXX" : ".brelvik-XXXXXX";
-    if (base.size() != target.size()) temporary = target.substr(0, target.size() - base.size()) + temporary;
+    std::string temporary = target.substr(0, target.size() - base.size());
+    temporary.push_back('.');
+    if (base.size() + 16 <= 255) {
+      temporary.append(base);
+      temporary.push_back('.');
+    }
+    temporary.append("brelvik-XXXXXX");
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
     const int fd = mkstemp(name.data());

@@ -30,10 +30,12 @@ void ExpectSample(const SensorSample& s, const Expect& e, const std::string& wha
   EXPECT_EQ(s.gyroZ, e.gz) << what;
 }
 
+using namespace std::string_literals;
+
 struct LineCase {
   const char* name;
   int32_t skipDataCount, seqnoIndex, accFactor, gyroFactor;
-  const char* line;
+  std::string line;
   Expect expect;
 };
 
@@ -56,7 +58,8 @@ TEST(ParseIntegerLine, FieldsLeadingColumnsAndWrapping) {
       {"trailing comma: LF alone is a field", 1, 0, 1, 1, "1,2,3,4,5,6,\n", {0, 2, 3, 4, 5, 6, 0}},
       {"not a number converts to 0", 1, 1, 1, 1, "x,a,2,b3,4,5,6\n", {0, 0, 2, 0, 4, 5, 6}},
       {"white space before a value", 1, 0, 1, 1, "1, 2,\t3, 4,5,6,7\n", {0, 2, 3, 4, 5, 6, 7}},
-      {"NUL and 0x1A are ordinary", 1, 0, 1, 1, std::string("1,2\x1a,3,4,5,6,7\n").c_str(), {0, 2, 3, 4, 5, 6, 7}},
+      {"NUL and 0x1A are ordinary", 1, 0, 1, 1, "1,2\x1a,3\0,4,5,6,7\n"s, {0, 2, 3, 4, 5, 6, 7}},
+      {"NUL is no field separator", 1, 0, 1, 1, "1\0,2,3,4,5,6,7\0\n"s, {0, 2, 3, 4, 5, 6, 7}},
       {"saturation before the cut", 1, 0, 1, 1, "0,99999999999,-99999999999,0,0,0,0\n", {0, -1, 0, 0, 0, 0, 0}},
   };
   for (const LineCase& c : cases) {

@@ -125,23 +125,28 @@ double RealField::Value() const {
   out = std::to_chars(out, text + sizeof text, exp10).ptr;
   double value = 0.0;
   auto result = std::from_chars(text, out, value, std::chars_format::general);
-  // Out of range either way: overflow and underflow both end as a stored 0
-  // after scaling and the 32-bit range check, so 0 stands for both.
-  if (result.ec != std::errc()) return 0.0;
+  if (result.ec == std::errc::result_out_of_range) {
+    // 0.DIGITS lies in [0.1, 1): a positive power of ten overflows, any
+    // other underflows.
+    value = exp10 > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative_ ? -value : value;
+  }
   return value;
 }
 
-int32_t ParseInteger(std::string_view text) {
+int32_t ParseInteger(std::string_view text, bool* hasNumber) {
   IntegerField field;
   field.Reset();
   field.Feed(text.data(), text.data() + text.size());
+  if (hasNumber) *hasNumber = field.HasDigits();
   return field.Value();
 }
 
-double ParseReal(std::string_view text) {
+double ParseReal(std::string_view text, bool* hasNumber) {
   RealField field;
   field.Reset();
   field.Feed(text.data(), text.data() + text.size());
+  if (hasNumber) *hasNumber = field.HasNumber();
   return field.Value();
 }
 
@@ -149,8 +154,12 @@ float NarrowToFloat(double value) {
   // Halfway between FLT_MAX and the next power of two: from here on IEEE
   // rounding gives infinity.
   constexpr double kOverflow = 0x1.ffffffp127;
+  constexpr float kLargest = std::numeric_limits<float>::max();
   if (value >= kOverflow) return std::numeric_limits<float>::infinity();
   if (value <= -kOverflow) return -std::numeric_limits<float>::infinity();
+  // Between the largest float and the halfway point: rounds down to it.
+  if (value > static_cast<double>(kLargest)) return kLargest;
+  if (value < -static_cast<double>(kLargest)) return -kLargest;
   return static_cast<float>(value);
 }
 

@@ -8,7 +8,7 @@
 //
 // RealField: leading white space, an optional sign, decimal digits with an
 // optional point and an optional exponent, as a C library reads a decimal
-// real, correctly rounded to double.  No hexadecimal, no "inf", no "nan":
+// real, correctly rounded to double (+-infinity or +-0 beyond its range).  No hexadecimal, no "inf", no "nan":
 // text without a leading decimal number gives 0.
 #ifndef BRELVIK_RECORDINGS_NUMBER_FIELDS_H_
 #define BRELVIK_RECORDINGS_NUMBER_FIELDS_H_
@@ -31,6 +31,7 @@ class IntegerField {
   void Reset() {
     state_ = kSpace;
     negative_ = false;
+    magnitude_digits_ = false;
     magnitude_ = 0;
   }
 
@@ -58,6 +59,7 @@ class IntegerField {
         ++p;
       } else if (IsDigit(c)) {
         state_ = kDigits;
+        magnitude_digits_ = true;
       } else {
         state_ = kDone;
         return true;
@@ -65,6 +67,9 @@ class IntegerField {
     }
     return state_ == kDone;
   }
+
+  // Whether a digit led the field (else its value is 0).
+  bool HasDigits() const { return state_ == kDigits || (state_ == kDone && magnitude_digits_); }
 
   int32_t Value() const {
     if (negative_) return magnitude_ >= kLimit ? INT32_MIN : static_cast<int32_t>(-magnitude_);
@@ -76,6 +81,7 @@ class IntegerField {
   enum State : uint8_t { kSpace, kSign, kDigits, kDone };
   State state_ = kSpace;
   bool negative_ = false;
+  bool magnitude_digits_ = false;
   int64_t magnitude_ = 0;
 };
 
@@ -83,6 +89,9 @@ class RealField {
  public:
   void Reset();
   bool Feed(const char* p, const char* end);
+  // Whether a decimal number led the field (else its value is 0).
+  bool HasNumber() const { return haveMantissa_; }
+  // The value, correctly rounded; beyond the double range +-infinity or +-0.
   double Value() const;
 
  private:
@@ -101,12 +110,14 @@ class RealField {
   char digits_[kMaxDigits];
 };
 
-// Whole-text conveniences.
-int32_t ParseInteger(std::string_view text);
-double ParseReal(std::string_view text);
+// Whole-text conveniences; *hasNumber, when given, tells whether a number
+// led the text.
+int32_t ParseInteger(std::string_view text, bool* hasNumber = nullptr);
+double ParseReal(std::string_view text, bool* hasNumber = nullptr);
 
 // A double narrowed to float with IEEE round-to-nearest; values beyond the
-// float range become +-infinity without undefined behaviour.
+// float range become +-infinity (from halfway past the largest float on)
+// without undefined behaviour.
 float NarrowToFloat(double value);
 
 }  // namespace numbers

@@ -44,7 +44,8 @@ TEST(RealField, ConvertsDecimalRealsOnly) {
       {"1e+", 1.0},      {"1ex", 1.0},    {"2.5e1x", 25.0}, {".", 0.0},      {".e5", 0.0},
       {"0x1A", 0.0},     {"inf", 0.0},    {"nan", 0.0},    {"-inf", 0.0},    {"infinity", 0.0},
       {"12.75\n", 12.75}, {"1e10", 1e10}, {"0.1", 0.1},    {"abc", 0.0},     {"-", 0.0},
-      {"1e400", 0.0},    {"0.0000000000000000000000000001", 1e-28},
+      {"1e400", std::numeric_limits<double>::infinity()}, {"-1e400", -std::numeric_limits<double>::infinity()},
+      {"1e-400", 0.0},   {"0.0000000000000000000000000001", 1e-28},
       {"123456789012345678901234567890", 123456789012345678901234567890.0},
   };
   for (const RealCase& c : cases) {
@@ -82,6 +83,20 @@ TEST(Fields, PiecewiseFeedingGivesTheSameValue) {
       EXPECT_EQ(r.Value(), ParseReal(text)) << text << " split at " << split;
     }
   }
+}
+
+TEST(Fields, TellWhetherANumberLed) {
+  bool has = true;
+  EXPECT_EQ(ParseInteger("  x", &has), 0);
+  EXPECT_FALSE(has);
+  EXPECT_EQ(ParseInteger("-0", &has), 0);
+  EXPECT_TRUE(has);
+  EXPECT_EQ(ParseReal(".", &has), 0.0);
+  EXPECT_FALSE(has);
+  EXPECT_EQ(ParseReal("0.", &has), 0.0);
+  EXPECT_TRUE(has);
+  EXPECT_EQ(ParseReal("\n", &has), 0.0);
+  EXPECT_FALSE(has);
 }
 
 TEST(NarrowToFloat, RoundsToNearestAndOverflowsToInfinity) {

@@ -133,7 +133,7 @@ void AdvanceAttitude(AttitudeEstimator* estimator, const Vec3& gyro, const Vec3&
     const double phi = std::asin(axisNorm / Norm3(r.x, r.y, r.z));
     const double m = std::sqrt((acc.x * acc.x + acc.y * acc.y) + acc.z * acc.z);
     const double e = m - kWeightCentre;
-    const double w = std::exp(((-e) * e) / 0.01) * kGain;
+    const double w = std::exp(((-e) * e) / (kWeightWidth * kWeightWidth)) * kGain;
 
     // The correction, as Quaternion(w * phi, axis), applied on the left.
     const double theta = w * phi;
