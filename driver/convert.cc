@@ -1,6 +1,7 @@
 // Dispatch of one named file to its converter.
 #include "driver/convert.h"
 
+#include "recordings/data_set.h"
 #include "recordings/output_name.h"
 #include "recordings/text_recording.h"
 
@@ -14,6 +15,9 @@ int ConvertFile(const std::string& inputName, const std::string* outputName,
     }
     return ConvertTextFile(inputName, &output, options, error);
   }
-  *error = "not a recording: the name ends neither in \".csv\" nor in \".bin\"";
+  if (EndsWith(inputName, ".bin") || options->fileType == 4) {
+    return ConvertDataSetFile(inputName, &output, options, error);
+  }
+  *error = "not a recording: the name ends neither in \".csv\" nor in \".bin\" (FILETYPE 4 reads other names as data sets)";
   return -1;
 }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "features/orientation.h"
 #include "features/row_format.h"
 
 namespace {
@@ -31,6 +32,7 @@ int OpenProcessor(SampleProcessor* processor, ConversionOptions* options,
                   const std::string* inputName) {
   *processor = SampleProcessor{};
   processor->options = *options;
+  InitAttitude(&processor->attitude);
   if (options->samplingFrequency <= 0) {
     options->samplingFrequency = 50;
     options->cutOffFrequency = 5;
@@ -40,15 +42,21 @@ int OpenProcessor(SampleProcessor* processor, ConversionOptions* options,
     // would grow without bound.
     *error = "the cut-off frequency " + std::to_string(options->cutOffFrequency) +
              " Hz is negative; the low-pass filter would be unstable";
+    ReleaseAttitude(&processor->attitude);
     return -1;
   }
   InitLowPass(&processor->lowPass, options->samplingFrequency, options->cutOffFrequency);
 
   auto file = std::make_unique<FeatureFile>();
-  if (!file->Open(outputName, inputName, error)) return -1;
+  if (!file->Open(outputName, inputName, error)) {
+    ReleaseAttitude(&processor->attitude);
+    return -1;
+  }
   file->Write(kFeatureHeaderStart);
   if (options->fallCounterOut != 0) file->Write(", fall_counter");
+  if (options->postureOut != 0) file->Write(", roll, pitch, yaw");
   if (options->rmsDiffOut != 0) file->Write(", acc_diff, omega_diff");
+  if (options->postureDiffOut != 0) file->Write(", roll_diff, pitch_diff, yaw_diff");
   file->Write("\n");
   processor->output = std::move(file);
   return 0;
@@ -81,12 +89,29 @@ int ProcessSample(SampleProcessor* processor, const SensorSample* sample) {
   const int32_t lpfOmega = TruncToInt(Magnitude(p.filtered[3], p.filtered[4], p.filtered[5]));
   const int32_t rawOmega = TruncToInt(Magnitude(gx, gy, gz));
 
+  // Orientation: one estimator step with the filtered values and a fixed
+  // 0.02 s step; the rotation matrix is not needed, so it is not built.
+  const Vec3 gyro{static_cast<double>(p.filtered[3]), static_cast<double>(p.filtered[4]),
+                  static_cast<double>(p.filtered[5])};
+  const Vec3 acc{static_cast<double>(p.filtered[0]), static_cast<double>(p.filtered[1]),
+                 static_cast<double>(p.filtered[2])};
+  AdvanceAttitude(&p.attitude, gyro, acc, 0.02);
+  const Quaternion& q = *p.attitude.orientation;
+  Angles angles = AnglesOf(q.s, q.v[0], q.v[1], q.v[2]);
+  LevelAngles(&angles, o.rollPitchCompensation != 0, p.rowCount, rawAcc, &p.rollOffset, &p.pitchOffset);
+
   const int32_t i = p.historyIndex;
   const int32_t prev = (i - 1) & 63;
   p.history[0][i] = lpfAcc;
   p.history[1][i] = lpfOmega;
+  p.history[2][i] = angles.roll;
+  p.history[3][i] = angles.pitch;
+  p.history[4][i] = angles.yaw;
   const int32_t accDiff = lpfAcc - p.history[0][prev];
   const int32_t omegaDiff = lpfOmega - p.history[1][prev];
+  const int32_t rollDiff = angles.roll - p.history[2][prev];
+  const int32_t pitchDiff = angles.pitch - p.history[3][prev];
+  const int32_t yawDiff = angles.yaw - p.history[4][prev];
   p.historyIndex = (i + 1) & 63;
 
   if (lpfAcc > o.fallStartThreshold) {
@@ -109,9 +134,19 @@ int ProcessSample(SampleProcessor* processor, const SensorSample* sample) {
   out = AppendField(out, lpfOmega);
   out = AppendField(out, rawOmega);
   if (o.fallCounterOut != 0) out = AppendField(out, p.fallCounter);
+  if (o.postureOut != 0) {
+    out = AppendField(out, angles.roll);
+    out = AppendField(out, angles.pitch);
+    out = AppendField(out, angles.yaw);
+  }
   if (o.rmsDiffOut != 0) {
     out = AppendField(out, accDiff);
     out = AppendField(out, omegaDiff);
+  }
+  if (o.postureDiffOut != 0) {
+    out = AppendField(out, rollDiff);
+    out = AppendField(out, pitchDiff);
+    out = AppendField(out, yawDiff);
   }
   *out++ = '\n';
   p.output->Advance(out);
@@ -121,12 +156,14 @@ int ProcessSample(SampleProcessor* processor, const SensorSample* sample) {
 }
 
 int CloseProcessor(SampleProcessor* processor, std::string* error) {
+  ReleaseAttitude(&processor->attitude);
   std::unique_ptr<FeatureFile> file = std::move(processor->output);
   if (!file) return 0;
   return file->Close(error) ? 0 : -1;
 }
 
 void AbandonProcessor(SampleProcessor* processor) {
+  ReleaseAttitude(&processor->attitude);
   if (processor->output) processor->output->Abandon();
   processor->output.reset();
 }

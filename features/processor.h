@@ -1,6 +1,7 @@
 // The per-file sample processor: decimation, scaling to g and degrees per
-// second, low-pass filtering, magnitudes, the free-fall counter, first
-// differences, and the feature file's header and rows.
+// second, low-pass filtering, magnitudes, the orientation angles with their
+// optional level compensation, the free-fall counter, first differences,
+// and the feature file's header and rows.
 #ifndef BRELVIK_FEATURES_PROCESSOR_H_
 #define BRELVIK_FEATURES_PROCESSOR_H_
 
@@ -12,10 +13,12 @@
 #include "features/feature_file.h"
 #include "features/low_pass.h"
 #include "recordings/sensor_sample.h"
+#include "tesk/attitude_estimator.h"
 
 struct SampleProcessor {
   ConversionOptions options;  // copy taken when the file is opened
   LowPassBank lowPass;
+  AttitudeEstimator attitude;  // orientation from the filtered rate and acceleration
   int32_t rowCount;           // rows written so far
   int32_t decimationCounter;  // samples offered while decimating
   // Rings of the last 64 values: lpf_acc, lpf_omega, roll, pitch, yaw.

@@ -45,14 +45,17 @@ class ProcessorTest : public ::testing::Test {
   TempDir dir_;
 };
 
-// Columns with the default options and no orientation groups.
+// Columns with the default options.
 enum { kSeqno, kAccX, kAccY, kAccZ, kGyroX, kGyroY, kGyroZ, kLpfAcc, kRawAcc, kLpfOmega, kRawOmega,
-       kFallCounter, kAccDiff, kOmegaDiff };
+       kFallCounter, kRoll, kPitch, kYaw, kAccDiff, kOmegaDiff, kRollDiff, kPitchDiff, kYawDiff };
+
+const char kDefaultHeaderTail[] =
+    ", fall_counter, roll, pitch, yaw, acc_diff, omega_diff, roll_diff, pitch_diff, yaw_diff";
 
 TEST_F(ProcessorTest, StepResponseOfTheFilterAtRest) {
   const auto lines = Run(Still(30));
   ASSERT_EQ(lines.size(), 31u);
-  EXPECT_EQ(lines[0], std::string(kFeatureHeaderStart) + ", fall_counter, acc_diff, omega_diff");
+  EXPECT_EQ(lines[0], std::string(kFeatureHeaderStart) + kDefaultHeaderTail);
   const std::vector<int> lpf = Column(lines, kLpfAcc);
   const std::vector<int> expectStart = {23, 60, 79, 89, 94, 97, 98};
   EXPECT_EQ(std::vector<int>(lpf.begin(), lpf.begin() + 7), expectStart);
@@ -67,7 +70,9 @@ TEST_F(ProcessorTest, StepResponseOfTheFilterAtRest) {
   for (int v : Column(lines, kLpfOmega)) EXPECT_EQ(v, 0);
   for (int v : Column(lines, kRawOmega)) EXPECT_EQ(v, 0);
   for (int v : Column(lines, kOmegaDiff)) EXPECT_EQ(v, 0);
-  EXPECT_EQ(lines[1], "0,0,0,8192,0,0,0,23,100,0,0,1,23,0");
+  // Lying flat: the orientation stays the identity, roll 0, pitch -90, yaw 0.
+  EXPECT_EQ(lines[1], "0,0,0,8192,0,0,0,23,100,0,0,1,0,-90,0,23,0,0,-90,0");
+  EXPECT_EQ(lines[2], "0,0,0,8192,0,0,0,60,100,0,0,2,0,-90,0,37,0,0,0,0");
 }
 
 TEST_F(ProcessorTest, AngularRateFollowsTheSameFilter) {
@@ -143,23 +148,27 @@ TEST_F(ProcessorTest, NegativeValuesAndMagnitudesIndependentOfSign) {
 
 TEST_F(ProcessorTest, HeaderAndRowGroupsFollowTheFlags) {
   struct Case {
-    int32_t fallCounterOut, rmsDiffOut;
+    int32_t fallCounterOut, postureOut, rmsDiffOut, postureDiffOut;
     const char* headerTail;
-    size_t columns;
+    const char* row2Tail;  // after raw_omega, on the second row
   };
   const Case cases[] = {
-      {1, 1, ", fall_counter, acc_diff, omega_diff", 14},
-      {0, 1, ", acc_diff, omega_diff", 13},
-      {1, 0, ", fall_counter", 12},
-      {0, 0, "", 11},
+      {1, 1, 1, 1, kDefaultHeaderTail, ",2,0,-90,0,37,0,0,0,0"},
+      {0, 1, 1, 1, ", roll, pitch, yaw, acc_diff, omega_diff, roll_diff, pitch_diff, yaw_diff", ",0,-90,0,37,0,0,0,0"},
+      {1, 0, 1, 1, ", fall_counter, acc_diff, omega_diff, roll_diff, pitch_diff, yaw_diff", ",2,37,0,0,0,0"},
+      {1, 1, 0, 1, ", fall_counter, roll, pitch, yaw, roll_diff, pitch_diff, yaw_diff", ",2,0,-90,0,0,0,0"},
+      {1, 1, 1, 0, ", fall_counter, roll, pitch, yaw, acc_diff, omega_diff", ",2,0,-90,0,37,0"},
+      {0, 0, 0, 0, "", ""},
   };
   for (const Case& c : cases) {
     InitOptions(&options_);
     options_.fallCounterOut = c.fallCounterOut;
+    options_.postureOut = c.postureOut;
     options_.rmsDiffOut = c.rmsDiffOut;
+    options_.postureDiffOut = c.postureDiffOut;
     const auto lines = Run(Still(2));
     EXPECT_EQ(lines[0], std::string(kFeatureHeaderStart) + c.headerTail);
-    EXPECT_EQ(Fields(lines[1]).size(), c.columns);
+    EXPECT_EQ(lines[2], std::string("0,0,0,8192,0,0,0,60,100,0,0") + c.row2Tail);
   }
 }
 

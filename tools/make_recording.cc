@@ -426,12 +426,16 @@ class Generator {
     const std::uint64_t n = index_++;
     if (scenario_ == Scenario::kRandom) return RandomSample();
     const Motion m = scenario_ == Scenario::kFall ? Fall(n % kFallScenarioLength) : Walking(n);
+    // The scenarios are written with "up" on +z; the sensor is mounted the
+    // other way up (its z axis points down, so at rest it reads -1 g on z),
+    // which turns y and z of both the acceleration and the angular rate.
+    static constexpr double kMounting[3] = {1.0, -1.0, -1.0};
     Sample sample;
     for (int axis = 0; axis < 3; ++axis) {
-      sample.acc[axis] = ToCounts(m.acc[axis] * kCountsPerG, random_.Noise(kAccNoise));
+      sample.acc[axis] = ToCounts(kMounting[axis] * m.acc[axis] * kCountsPerG, random_.Noise(kAccNoise));
     }
     for (int axis = 0; axis < 3; ++axis) {
-      const double rate = m.gyro[axis] + kGyroBias[axis];
+      const double rate = kMounting[axis] * m.gyro[axis] + kGyroBias[axis];
       sample.gyro[axis] = ToCounts(rate * kCountsPerDps, random_.Noise(kGyroNoise));
     }
     return sample;
