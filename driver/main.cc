@@ -1,6 +1,8 @@
 // brelvik: converts inertial-sensor recordings into feature files.
 //
-//   brelvik <csv_file> [<jux_file>]
+//   brelvik <csv_file> [<jux_file>]   one file
+//   brelvik <file_selector>           the matching recordings of the working directory
+//   brelvik -r [<file_selector>]      the same in every subdirectory too
 //
 // Exit status: 0 when everything asked for was converted, 1 after the usage
 // text, 2 when a conversion failed or nothing was converted.
@@ -11,6 +13,8 @@
 #include "driver/config.h"
 #include "driver/convert.h"
 #include "driver/options.h"
+#include "driver/report.h"
+#include "driver/walk.h"
 #include "platform/output_file.h"
 
 namespace {
@@ -21,9 +25,32 @@ void PrintUsage() {
   std::printf("       brelvik -r [<file_selector>]\n");
 }
 
-void ReportFailure(const std::string& file, const std::string& reason) {
-  std::fflush(stdout);
-  std::fprintf(stderr, "brelvik: %s: %s\n", file.c_str(), reason.c_str());
+int StatusOf(const WalkCounts& counts) { return counts.converted > 0 && counts.failed == 0 ? 0 : 2; }
+
+// A walk of the working directory, or of the directory part of the selector.
+WalkCounts Walk(const std::string* selector, bool recursive, ConversionOptions* options) {
+  WalkCounts counts;
+  if (!selector) {
+    ProcessDirectory(".", nullptr, recursive, options, &counts);
+    return counts;
+  }
+  std::string directory, pattern;
+  SplitSelector(*selector, &directory, &pattern);
+  ProcessDirectory(directory, &pattern, recursive, options, &counts);
+  return counts;
+}
+
+int ConvertOne(const std::string& name, ConversionOptions* options) {
+  std::string error;
+  if (ConvertFile(name, nullptr, options, &error) == 0) return 0;
+  // Not convertible as a file name: apply it as a selector.  The walk reports
+  // every conversion that fails; the first attempt is not reported by itself.
+  const WalkCounts counts = Walk(&name, false, options);
+  if (counts.converted == 0 && counts.failed == 0) {
+    const bool noSuchFile = error.rfind("cannot open: ", 0) == 0;
+    ReportFailure(name, noSuchFile ? error + ", and no recording matches it as a selector" : error);
+  }
+  return StatusOf(counts);
 }
 
 }  // namespace
@@ -47,13 +74,17 @@ int main(int argc, char** argv) {
   InitOptions(&options);
   LoadConfigFiles(&options);
 
-  const std::string input = argv[1];
-  std::string output;
-  if (argc == 3) output = argv[2];
+  const std::string first = argv[1];
+  const bool recursive = first == "-r";
+  if (argc == 2) {
+    if (recursive) return StatusOf(Walk(nullptr, true, &options));
+    return ConvertOne(first, &options);
+  }
+  const std::string second = argv[2];
+  if (recursive) return StatusOf(Walk(&second, true, &options));
   std::string error;
-  const int result = ConvertFile(input, argc == 3 ? &output : nullptr, &options, &error);
-  if (result != 0) {
-    ReportFailure(input, error);
+  if (ConvertFile(first, &second, &options, &error) != 0) {
+    ReportFailure(first, error);
     return 2;
   }
   return 0;

@@ -2,7 +2,12 @@
 // own path.  Linux reads the /proc/self/exe link; macOS asks the loader.
 #include "platform/platform.h"
 
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
@@ -66,5 +71,39 @@ bool ExecutablePath(std::string* path, std::string* error) {
 }
 
 #endif
+
+bool ListDirectory(const std::string& dir, const std::string& pattern,
+                   std::vector<DirectoryEntry>* entries, std::string* error) {
+  entries->clear();
+  DIR* d = opendir(dir.c_str());
+  if (!d) {
+    *error = "cannot read the directory " + dir + ": " + std::strerror(errno);
+    return false;
+  }
+  for (;;) {
+    errno = 0;
+    const dirent* e = readdir(d);
+    if (!e) {
+      if (errno != 0) {
+        *error = "cannot read the directory " + dir + ": " + std::strerror(errno);
+        closedir(d);
+        return false;
+      }
+      break;
+    }
+    const std::string name = e->d_name;
+    if (name == "." || name == "..") continue;
+    if (fnmatch(pattern.c_str(), name.c_str(), 0) != 0) continue;
+    // stat follows a symbolic link, so a link to a directory is a directory.
+    struct stat st;
+    const std::string path = dir + "/" + name;
+    const bool isDirectory = stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    entries->push_back({name, isDirectory});
+  }
+  closedir(d);
+  std::sort(entries->begin(), entries->end(),
+            [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
+  return true;
+}
 
 }  // namespace platform
