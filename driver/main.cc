@@ -16,6 +16,7 @@
 #include "driver/report.h"
 #include "driver/walk.h"
 #include "platform/output_file.h"
+#include "recordings/output_name.h"
 
 namespace {
 
@@ -26,6 +27,16 @@ void PrintUsage() {
 }
 
 int StatusOf(const WalkCounts& counts) { return counts.converted > 0 && counts.failed == 0 ? 0 : 2; }
+
+// The status of a "-r" walk, which says so when it found nothing to convert.
+int RecursiveStatus(const WalkCounts& counts, const std::string* selector) {
+  if (counts.converted == 0 && counts.failed == 0) {
+    ReportFailure(selector ? *selector : ".",
+                  selector ? "no recording (.csv or .bin) matches it in this tree"
+                           : "no recording (.csv or .bin) in this tree");
+  }
+  return StatusOf(counts);
+}
 
 // A walk of the working directory, or of the directory part of the selector.
 WalkCounts Walk(const std::string* selector, bool recursive, ConversionOptions* options) {
@@ -47,8 +58,11 @@ int ConvertOne(const std::string& name, ConversionOptions* options) {
   // every conversion that fails; the first attempt is not reported by itself.
   const WalkCounts counts = Walk(&name, false, options);
   if (counts.converted == 0 && counts.failed == 0) {
-    const bool noSuchFile = error.rfind("cannot open: ", 0) == 0;
-    ReportFailure(name, noSuchFile ? error + ", and no recording matches it as a selector" : error);
+    platform::FileInfo info;
+    std::string reason;
+    const bool exists = !platform::CurrentFileSystem()->Stat(name, &info, &reason) || info.exists;
+    const bool featureFile = EndsWith(name, kFeatureSuffix);
+    ReportFailure(name, exists || featureFile ? error : "no such file, and no recording matches it as a selector");
   }
   return StatusOf(counts);
 }
@@ -77,11 +91,11 @@ int main(int argc, char** argv) {
   const std::string first = argv[1];
   const bool recursive = first == "-r";
   if (argc == 2) {
-    if (recursive) return StatusOf(Walk(nullptr, true, &options));
+    if (recursive) return RecursiveStatus(Walk(nullptr, true, &options), nullptr);
     return ConvertOne(first, &options);
   }
   const std::string second = argv[2];
-  if (recursive) return StatusOf(Walk(&second, true, &options));
+  if (recursive) return RecursiveStatus(Walk(&second, true, &options), &second);
   std::string error;
   if (ConvertFile(first, &second, &options, &error) != 0) {
     ReportFailure(first, error);

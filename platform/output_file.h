@@ -21,6 +21,7 @@ namespace platform {
 struct FileInfo {
   bool exists = false;
   bool regular = false;
+  bool directory = false;
   uint64_t size = 0;
   uint64_t device = 0;  // with inode: the file's identity, however the path
   uint64_t inode = 0;   // is spelled (links followed)

@@ -153,6 +153,7 @@ class PosixFileSystem : public FileSystem {
     }
     info->exists = true;
     info->regular = S_ISREG(st.st_mode);
+    info->directory = S_ISDIR(st.st_mode);
     info->size = static_cast<uint64_t>(st.st_size);
     info->device = static_cast<uint64_t>(st.st_dev);
     info->inode = static_cast<uint64_t>(st.st_ino);

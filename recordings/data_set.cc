@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "features/processor.h"
+#include "recordings/input_file.h"
 #include "recordings/number_fields.h"
 #include "recordings/output_name.h"
 
@@ -33,12 +34,8 @@ struct DataSetFile {
 
 DataSetFile* OpenDataSet(const std::string& path, std::string* error) {
   auto file = std::make_unique<DataSetFile>();
-  errno = 0;
-  file->in = std::fopen(path.c_str(), "rb");
-  if (!file->in) {
-    *error = std::string("cannot open: ") + std::strerror(errno ? errno : ENOENT);
-    return nullptr;
-  }
+  file->in = OpenInput(path, error);
+  if (!file->in) return nullptr;
   unsigned char header[kHeaderSize];
   const size_t n = std::fread(header, 1, kHeaderSize, file->in);
   if (n < kHeaderSize) {

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "features/processor.h"
+#include "recordings/input_file.h"
 #include "recordings/line_parser.h"
 #include "recordings/output_name.h"
 #include "recordings/warnings.h"
@@ -108,12 +109,8 @@ bool ReadLines(std::FILE* in, LineParser* parser, SampleProcessor* processor, Li
 
 int ConvertTextFile(const std::string& inputName, const std::string* outputName,
                     ConversionOptions* options, std::string* error) {
-  errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> in(std::fopen(inputName.c_str(), "rb"));
-  if (!in) {
-    *error = std::string("cannot open: ") + std::strerror(errno ? errno : ENOENT);
-    return -1;
-  }
+  std::unique_ptr<std::FILE, FileCloser> in(OpenInput(inputName, error));
+  if (!in) return -1;
   const std::string output = outputName ? *outputName : DefaultOutputName(inputName);
   std::printf("%s -> %s\n", inputName.c_str(), output.c_str());
 

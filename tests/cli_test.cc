@@ -92,9 +92,9 @@ TEST_F(CliTest, FailuresAreReportedWithTheFileAndStatus2) {
   };
   const Case cases[] = {
       {{"walk01.dat"}, "brelvik: walk01.dat: not a recording"},
-      {{"missing.csv"}, "brelvik: missing.csv: cannot open: No such file or directory"},
+      {{"missing.csv"}, "brelvik: missing.csv: no such file, and no recording matches it as a selector"},
       {{"walk01_JUX.csv"}, "brelvik: walk01_JUX.csv: is a feature file"},
-      {{"walk01.CSV"}, "brelvik: walk01.CSV: not a recording"},
+      {{"walk01.CSV"}, "brelvik: walk01.CSV: no such file, and no recording matches it as a selector"},
   };
   for (const Case& c : cases) {
     RunResult r = Run(c.args);

@@ -96,11 +96,14 @@ TEST_F(SafeOutputTest, FeatureFilesAndEmptyFilesAreReplaced) {
 }
 
 TEST_F(SafeOutputTest, FailedConversionKeepsThePreviousFileAndLeavesNoTemporary) {
-  // The input cannot be read: the conversion fails after the output was started.
-  fs::create_directory(dir_.path() / "in.csv");
+  // The input fails to read (reading /proc/self/mem at offset 0 fails with
+  // EIO): the conversion fails after the output was started.
+  fs::create_symlink("/proc/self/mem", dir_.path() / "in.csv");
   WriteFile(dir_.path() / "in_JUX.csv", kOldFeatures);
-  RunResult r = Run({"in.csv"});
+  RunResult r = Run({"in.csv", "in_JUX.csv"});
   EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "in.csv -> in_JUX.csv\n");
+  EXPECT_EQ(r.err.rfind("brelvik: in.csv: read error", 0), 0u) << r.err;
   EXPECT_EQ(ReadFile(dir_.path() / "in_JUX.csv"), kOldFeatures);
   EXPECT_EQ(Names(dir_.path()), (std::vector<std::string>{"in.csv", "in_JUX.csv"}));
 }
