@@ -4,7 +4,6 @@
 #define BRELVIK_FEATURES_ROW_FORMAT_H_
 
 #include <cstdint>
-#include <cstring>
 
 namespace rowformat {
 
@@ -21,8 +20,11 @@ inline char* AppendInt(char* out, int32_t value) {
     *out++ = '-';
     v = 0u - v;
   }
-  char digits[10];
-  char* d = digits + 10;
+  // Count the digits, then write them from the last one backwards.
+  int digits = 1;
+  for (uint32_t limit = 10; digits < 10 && v >= limit; limit *= 10) ++digits;
+  char* end = out + digits;
+  char* d = end;
   while (v >= 100) {
     const uint32_t pair = (v % 100) * 2;
     v /= 100;
@@ -31,15 +33,12 @@ inline char* AppendInt(char* out, int32_t value) {
     d[1] = kPairs[pair + 1];
   }
   if (v >= 10) {
-    d -= 2;
-    d[0] = kPairs[v * 2];
-    d[1] = kPairs[v * 2 + 1];
+    d[-2] = kPairs[v * 2];
+    d[-1] = kPairs[v * 2 + 1];
   } else {
-    *--d = static_cast<char>('0' + v);
+    d[-1] = static_cast<char>('0' + v);
   }
-  const size_t n = static_cast<size_t>(digits + 10 - d);
-  std::memcpy(out, d, n);
-  return out + n;
+  return end;
 }
 
 // ",<value>"

@@ -2,6 +2,7 @@
 // with mkstemp beside the output, given the permissions of a newly created
 // file, and renamed over the output when complete.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,24 @@ void OnInterrupt(int signal) {
 }
 
 std::string Reason(int error) { return std::strerror(error); }
+
+// Holds SIGINT and SIGTERM back while it lives; they arrive when it ends.
+class BlockInterrupts {
+ public:
+  BlockInterrupts() {
+    sigset_t block;
+    sigemptyset(&block);
+    sigaddset(&block, SIGINT);
+    sigaddset(&block, SIGTERM);
+    sigprocmask(SIG_BLOCK, &block, &previous_);
+  }
+  ~BlockInterrupts() { sigprocmask(SIG_SETMASK, &previous_, nullptr); }
+  BlockInterrupts(const BlockInterrupts&) = delete;
+  BlockInterrupts& operator=(const BlockInterrupts&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 // Follows symbolic links at path to the file they name, which may not exist.
 std::string FollowLinks(const std::string& path) {
@@ -131,8 +150,10 @@ class TemporaryFile : public OutputFile {
  private:
   void Remove() {
     if (temporary_.empty()) return;
-    g_temporary.store(nullptr);
+    // Unlinked before it is forgotten: an interrupt in between unlinks a
+    // name that is already gone, which is harmless.
     unlink(temporary_.c_str());
+    g_temporary.store(nullptr);
     temporary_.clear();
   }
 
@@ -218,19 +239,22 @@ class PosixFileSystem : public FileSystem {
     temporary.append("brelvik-XXXXXX");
     std::vector<char> name(temporary.begin(), temporary.end());
     name.push_back('\0');
+    // No interrupt between creating the temporary and registering it for
+    // the interrupt handler: it would be left behind.
+    BlockInterrupts blocked;
     const int fd = mkstemp(name.data());
-    if (fd < 0) {
-      // No temporary file here (a read-only folder): write in place, as
-      // creating the file directly would.
-      const int direct = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-      if (direct < 0) {
-        *error = Reason(errno);
-        return nullptr;
-      }
-      return std::make_unique<DirectFile>(direct);
+    if (fd >= 0) {
+      fchmod(fd, NewFileMode());
+      return std::make_unique<TemporaryFile>(fd, std::string(name.data()), target);
     }
-    fchmod(fd, NewFileMode());
-    return std::make_unique<TemporaryFile>(fd, std::string(name.data()), target);
+    // No temporary file here (a read-only folder): write in place, as
+    // creating the file directly would.
+    const int direct = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (direct < 0) {
+      *error = Reason(errno);
+      return nullptr;
+    }
+    return std::make_unique<DirectFile>(direct);
   }
 };
 

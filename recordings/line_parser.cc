@@ -47,9 +47,9 @@ void LineParser::FinishField() {
   if (role_ != kValue) return;
   const int index = static_cast<int>(field_ - leading_ - 1);
   const bool acc = index < 3;
-  int16_t stored;
-  bool inRange;
   if (real_) {
+    int16_t stored;
+    bool inRange;
     // The product in double, truncated toward zero to 32 bits, then cut.
     double product = realValue_.Value() * (acc ? accFactorReal_ : gyroFactorReal_);
     if (product > -2147483649.0 && product < 2147483648.0) {
@@ -60,18 +60,75 @@ void LineParser::FinishField() {
       stored = 0;
       inRange = false;
     }
+    values_[index] = stored;
+    if (!inRange) ++lineOutOfRange_;
   } else {
-    // Cut to 16 bits, multiply modulo 2^32, cut again.
-    int32_t value = integer_.Value();
-    int16_t cut = numbers::Low16(static_cast<uint32_t>(value));
-    int32_t factor = acc ? accFactor_ : gyroFactor_;
-    uint32_t product = static_cast<uint32_t>(int32_t{cut}) * static_cast<uint32_t>(factor);
-    stored = numbers::Low16(product);
-    int64_t exact = int64_t{cut} * factor;
-    inRange = value == cut && exact == stored;
+    StoreInteger(index, integer_.Value());
   }
+}
+
+inline void LineParser::StoreInteger(int index, int32_t value) {
+  // Cut to 16 bits, multiply modulo 2^32, cut again.
+  const int16_t cut = numbers::Low16(static_cast<uint32_t>(value));
+  const int32_t factor = index < 3 ? accFactor_ : gyroFactor_;
+  const uint32_t product = static_cast<uint32_t>(int32_t{cut}) * static_cast<uint32_t>(factor);
+  const int16_t stored = numbers::Low16(product);
   values_[index] = stored;
-  if (!inRange) ++lineOutOfRange_;
+  if (value != cut || int64_t{cut} * factor != stored) ++lineOutOfRange_;
+}
+
+namespace {
+
+// The integer conversion at p, which it advances past the number.  last
+// points at the line feed that ends the line, which stops every loop.
+inline int32_t ConvertInteger(const char*& p, const char* last) {
+  while (p < last && numbers::IsSpace(*p)) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') {
+    negative = *p == '-';
+    ++p;
+  }
+  const char* const digits = p;
+  uint64_t magnitude = 0;
+  for (unsigned d; (d = static_cast<unsigned char>(*p) - static_cast<unsigned>('0')) < 10; ++p) {
+    magnitude = magnitude * 10 + d;
+  }
+  constexpr uint64_t kLimit = uint64_t{1} << 31;
+  if (p - digits > 18) {
+    // Too many digits for 64 bits: convert again, saturating as it goes.
+    magnitude = 0;
+    for (const char* q = digits; q < p && magnitude <= kLimit; ++q) magnitude = magnitude * 10 + (*q - '0');
+  }
+  if (negative) return magnitude >= kLimit ? INT32_MIN : -static_cast<int32_t>(magnitude);
+  return magnitude >= kLimit ? INT32_MAX : static_cast<int32_t>(magnitude);
+}
+
+}  // namespace
+
+bool LineParser::ParseIntegerLineInMemory(const char* p, const char* end, SensorSample* sample) {
+  // One pass over the line: the same fields and conversions as Feed, without
+  // the state kept for lines that arrive in pieces.  The line's only line
+  // feed, its last character, ends every loop.
+  BeginLine();
+  const char* const last = end - 1;
+  int64_t field = 0;
+  for (;;) {
+    while (*p == ',') ++p;
+    ++field;  // a field starts here, perhaps the line feed alone
+    if (field > leading_ || field == seqnoField_) {
+      const int32_t value = ConvertInteger(p, last);
+      if (field == seqnoField_) {
+        seqno_ = value;
+      } else {
+        StoreInteger(static_cast<int>(field - leading_ - 1), value);
+        if (field == valueEnd_) break;
+      }
+    }
+    while (*p != ',' && *p != '\n') ++p;
+    if (*p == '\n') break;
+  }
+  field_ = field;
+  return EndLine(sample);
 }
 
 bool LineParser::Feed(const char* p, const char* end) {
@@ -124,6 +181,9 @@ bool LineParser::EndLine(SensorSample* sample) {
 static int ParseWholeLine(const ConversionOptions& options, bool real, std::string_view line,
                           SensorSample* sample) {
   LineParser parser(options, real);
+  if (!real && !line.empty() && line.find('\n') == line.size() - 1) {
+    return parser.ParseIntegerLineInMemory(line.data(), line.data() + line.size(), sample) ? 0 : -1;
+  }
   parser.BeginLine();
   parser.Feed(line.data(), line.data() + line.size());
   return parser.EndLine(sample) ? 0 : -1;

@@ -32,6 +32,11 @@ class LineParser {
   // all leading columns and six values; false when it was too short.
   bool EndLine(SensorSample* sample);
 
+  // The integer form of a whole line held in memory, in one pass: the same
+  // result as BeginLine, Feed and EndLine.  The line's last character, and
+  // its only line feed, must be the LF that ends it.
+  bool ParseIntegerLineInMemory(const char* p, const char* end, SensorSample* sample);
+
   // Sensor values of the finished lines that lay outside -32768..32767
   // before they were cut to 16 bits.
   int64_t valuesOutOfRange() const { return outOfRange_; }
@@ -42,6 +47,7 @@ class LineParser {
   enum Role : uint8_t { kIgnored, kSeqno, kValue, kBeyond };
   void StartField();
   void FinishField();
+  void StoreInteger(int index, int32_t value);
   Role RoleOf(int64_t field) const;
 
   bool real_;

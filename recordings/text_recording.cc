@@ -30,7 +30,8 @@ struct LineCounts {
 };
 
 // Reads the whole input.  Returns false with errno set on a read error.
-bool ReadLines(std::FILE* in, LineParser* parser, SampleProcessor* processor, LineCounts* counts) {
+bool ReadLines(std::FILE* in, bool fastIntegers, LineParser* parser, SampleProcessor* processor,
+               LineCounts* counts) {
   enum State { kLineStart, kData, kDataSkipRest, kSkip };
   State state = kLineStart;
   bool pendingCR = false;  // a data line's piece ended in CR; LF may follow
@@ -54,19 +55,36 @@ bool ReadLines(std::FILE* in, LineParser* parser, SampleProcessor* processor, Li
   for (;;) {
     const size_t n = std::fread(block.get(), 1, kBlockSize, in);
     if (n == 0) break;
-    const char* p = block.get();
-    const char* const end = p + n;
+    char* p = block.get();
+    char* const end = p + n;
     while (p < end) {
+      char* nl = static_cast<char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
       if (state == kLineStart) {
         const char c = *p;
         if (numbers::IsDigit(c) || c == '-') {
+          if (nl && fastIntegers) {
+            // The whole line is in the block: parse it in one pass, its
+            // CR LF turned into LF in place.
+            const char* lineEnd = nl + 1;
+            if (nl > p && nl[-1] == '\r') {
+              nl[-1] = '\n';
+              lineEnd = nl;
+            }
+            ++counts->dataLines;
+            if (parser->ParseIntegerLineInMemory(p, lineEnd, &sample)) {
+              ProcessSample(processor, &sample);
+            } else {
+              ++counts->shortLines;
+            }
+            p = nl + 1;
+            continue;
+          }
           state = kData;
           parser->BeginLine();
         } else {
           state = kSkip;
         }
       }
-      const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
       if (state == kSkip) {
         if (!nl) break;
         p = nl + 1;
@@ -120,7 +138,7 @@ int ConvertTextFile(const std::string& inputName, const std::string* outputName,
 
   LineCounts counts;
   errno = 0;
-  if (!ReadLines(in.get(), &parser, &processor, &counts)) {
+  if (!ReadLines(in.get(), options->fileType != 2, &parser, &processor, &counts)) {
     *error = std::string("read error: ") + std::strerror(errno ? errno : EIO);
     AbandonProcessor(&processor);
     return -1;

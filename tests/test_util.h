@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -19,11 +20,19 @@ namespace fs = std::filesystem;
 class TempDir {
  public:
   TempDir() {
+#ifdef _WIN32
+    // No mkdtemp on Windows: try random names until one can be created.
+    std::random_device random;
+    do {
+      path_ = fs::temp_directory_path() / ("brelvik-test-" + std::to_string(random()));
+    } while (!fs::create_directory(path_));
+#else
     std::string pattern = (fs::temp_directory_path() / "brelvik-test-XXXXXX").string();
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     if (!mkdtemp(buf.data())) ADD_FAILURE() << "mkdtemp failed";
     path_ = buf.data();
+#endif
   }
   ~TempDir() {
     std::error_code ec;
@@ -54,11 +63,18 @@ inline void WriteFile(const fs::path& path, const std::string& content) {
   out << content;
 }
 
+// The lines of a text, without their line ends (on Windows, where feature
+// files end their lines in CR LF, without the CR too).
 inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::string line;
   std::istringstream in(text);
-  while (std::getline(in, line)) lines.push_back(line);
+  while (std::getline(in, line)) {
+#ifdef _WIN32
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+#endif
+    lines.push_back(line);
+  }
   return lines;
 }
 
