@@ -17,6 +17,7 @@
 namespace {
 
 struct DirectoryId {
+  bool known;  // false when the directory could not be examined
   uint64_t device, inode;
 };
 
@@ -28,12 +29,13 @@ class Walker {
   void Walk(const std::string& directory) {
     platform::FileInfo info;
     std::string error;
-    if (platform::CurrentFileSystem()->Stat(directory, &info, &error) && info.exists) {
+    const bool known = platform::CurrentFileSystem()->Stat(directory, &info, &error) && info.exists;
+    if (known) {
       for (const DirectoryId& id : path_) {
-        if (id.device == info.device && id.inode == info.inode) return;  // a link back up the tree
+        if (id.known && id.device == info.device && id.inode == info.inode) return;  // a link back up the tree
       }
     }
-    path_.push_back({info.device, info.inode});
+    path_.push_back({known, info.device, info.inode});
     if (selector_ && recursive_) {
       // Matching files first, then every subdirectory.
       std::vector<platform::DirectoryEntry> entries;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds brelvik with GCC and Clang at -O0 and -O3 and checks that all four
 # write byte-identical feature files for the bundled sample and for larger
-# generated recordings in both text forms.
+# generated recordings in both text forms and as a data set.
 #
 #   tests/compare_builds.sh [work-folder]     (default: build-compare)
 set -euo pipefail
@@ -26,14 +26,16 @@ cp "$src/examples/fall_sample.csv" "$src/examples/brelvik.cnf" "$inputs/int/"
 "$gen" --scenario random --form int --samples 100000 --seed 7 -o "$inputs/int/random.csv"
 "$gen" --scenario walk --form int --samples 100000 --seed 3 -o "$inputs/int/walk.csv"
 "$gen" --scenario fall --form real --samples 100000 --seed 5 -o "$inputs/real/fall_real.csv"
+"$gen" --scenario random --form dataset --samples 100000 --seed 9 -o "$inputs/int/random_set.bin"
 printf 'FILETYPE 2\nSKIPDATACOUNT 1\nACCSCALINGFACTOR 8192\nGYROSCALINGFACTOR 65.536\nROLLPITCHCOMPENSATION 1\n' \
   >"$inputs/real/brelvik.cnf"
 
 status=0
 for dir in int real; do
-  for input in "$inputs/$dir"/*.csv; do
+  for input in "$inputs/$dir"/*.csv "$inputs/$dir"/*.bin; do
+    [ -e "$input" ] || continue
     case "$input" in *_JUX.csv) continue ;; esac
-    base=$(basename "$input" .csv)
+    base=$(basename "$input"); base=${base%.*}
     reference=""
     for v in "${variants[@]}"; do
       out="$work/out-$v-$base.csv"
