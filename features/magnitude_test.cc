@@ -31,7 +31,7 @@ uint32_t Bits(float x) {
   return b;
 }
 
-uint64_t Bits(double x) {
+[[maybe_unused]] uint64_t Bits(double x) {
   uint64_t b;
   std::memcpy(&b, &x, sizeof b);
   return b;
@@ -43,7 +43,7 @@ float FloatOf(uint32_t bits) {
   return x;
 }
 
-double DoubleOf(uint64_t bits) {
+[[maybe_unused]] double DoubleOf(uint64_t bits) {
   double x;
   std::memcpy(&x, &bits, sizeof x);
   return x;

@@ -24,6 +24,11 @@ struct DirectoryEntry {
 bool ListDirectory(const std::string& dir, const std::string& pattern,
                    std::vector<DirectoryEntry>* entries, std::string* error);
 
+// True when the platform can open a path this long; false with *error
+// filled otherwise (Windows allows MAX_PATH - 1 characters, POSIX systems
+// report their own limit when the path is used).
+bool CheckPathLength(const std::string& path, std::string* error);
+
 // Fills *path with the full path of the running executable and returns
 // true; on failure returns false and fills *error with the reason.
 // There is no limit on the length of the path.

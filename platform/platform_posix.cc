@@ -106,4 +106,6 @@ bool ListDirectory(const std::string& dir, const std::string& pattern,
   return true;
 }
 
+bool CheckPathLength(const std::string&, std::string*) { return true; }
+
 }  // namespace platform

@@ -25,11 +25,19 @@ std::string Literal(const std::string& text) {
   return out;
 }
 
+// One or more digits, in the regular-expression dialect GoogleTest uses on
+// this platform (its simple Windows dialect has no bracket expressions).
+#ifdef _WIN32
+const char kLineNumber[] = "\\d+";
+#else
+const char kLineNumber[] = "[0-9]+";
+#endif
+
 // The regular expression of a failed TESK_ASSERT report in MatrixAlgebra.
 std::string AssertionReport(const std::string& expression) {
   return Literal("Assertion failed: " + expression +
                  ", file Include/tesk/MatrixAlgebra, line ") +
-         "[0-9]+";
+         kLineNumber;
 }
 
 dVector Vec(std::initializer_list<double> values) {
