@@ -30,9 +30,9 @@ NO_POSTURE_HEADER = FIXED + FALL + DIFFS
 
 
 def load_helper():
-    spec = importlib.util.spec_from_file_location("plot_features", HELPER)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module_spec = importlib.util.spec_from_file_location("plot_features", HELPER)
+    module = importlib.util.module_from_spec(module_spec)
+    module_spec.loader.exec_module(module)
     return module
 
 
