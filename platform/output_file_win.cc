@@ -14,6 +14,7 @@
 
 #include "platform/output_file.h"
 #include "platform/paths.h"
+#include "platform/windows_errors.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
@@ -26,7 +27,6 @@
 namespace platform {
 namespace {
 
-constexpr size_t kLongestPath = MAX_PATH - 1;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // The temporary file being written, for the console-event handler, which
@@ -48,23 +48,6 @@ BOOL WINAPI OnConsoleEvent(DWORD) {
   if (g_temporary) DeleteFileA(g_temporary->c_str());
   g_temporary = nullptr;
   return FALSE;  // the next handler, the system's, ends the process
-}
-
-// The system's text for an error code, without its closing line end and
-// full stop, followed by the code itself.
-std::string SystemMessage(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-      0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length > 0 && text ? std::string(text, length) : std::string();
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
-                              message.back() == '.')) {
-    message.pop_back();
-  }
-  if (message.empty()) message = "system error";
-  return message + " (error " + std::to_string(static_cast<unsigned long>(code)) + ")";
 }
 
 std::string TooLong(const std::string& path) {

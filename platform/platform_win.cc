@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/windows_errors.h"
 
 #if defined(__MINGW32__)
 // The MinGW runtime can expand wildcards in the command line before main
@@ -33,24 +34,6 @@ int _dowildcard = 0;
 namespace platform {
 namespace {
 
-constexpr size_t kLongestPath = MAX_PATH - 1;
-
-// The system's text for an error code, without its closing line end and
-// full stop, followed by the code itself.
-std::string SystemMessage(DWORD code) {
-  char* text = nullptr;
-  const DWORD length = FormatMessageA(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-      0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string message = length > 0 && text ? std::string(text, length) : std::string();
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ' ||
-                              message.back() == '.')) {
-    message.pop_back();
-  }
-  if (message.empty()) message = "system error";
-  return message + " (error " + std::to_string(static_cast<unsigned long>(code)) + ")";
-}
 
 std::string TooLong(const std::string& path) {
   return "the path " + path + " is " + std::to_string(path.size()) +
